@@ -31,7 +31,7 @@ record_bytes encode_record(const book_record& record);
 // buffer, and closing would try them again at whatever file position the
 // failure left behind.
 class book_filebuf : public std::filebuf {
-public:
+  public:
     // Forgets output the buffer still holds, so nothing can write it later.
     void drop_pending_output() { setp(pbase(), epptr()); }
 };

@@ -4,4 +4,6 @@
 
 // Arguments are ignored: the book's name is fixed and the thresholds are
 // asked anew on every run.
-int main() { return run_booklearn(std::cin, std::cout); }
+int main() {
+    return run_booklearn(std::cin, std::cout);
+}

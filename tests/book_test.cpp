@@ -42,7 +42,8 @@ struct opened_book {
 
 TEST(CountRecords, CountsOnlyWholeRecords) {
     temp_dir dir;
-    const std::pair<std::size_t, std::int64_t> cases[] = {{0, 0}, {19, 0}, {20, 1}, {41, 2}, {45, 2}};
+    const std::pair<std::size_t, std::int64_t> cases[] = {
+        {0, 0}, {19, 0}, {20, 1}, {41, 2}, {45, 2}};
     for (const auto& [size, count] : cases) {
         write_file(dir.path / "book", std::string(size, '\x5A'));
         opened_book book(dir.path / "book");
@@ -93,8 +94,8 @@ TEST(LargeBook, PositionsPastThirtyTwoBits) {
     write_file(path, "");
     fs::resize_file(path, static_cast<std::uintmax_t>(size));
 
-    const std::int64_t indexes[] = {0, 107374181, 107374182, 107374183, 214748363,
-                                    214748364, 214748365, size / 20 - 1};
+    const std::int64_t indexes[] = {0,         107374181, 107374182, 107374183,
+                                    214748363, 214748364, 214748365, size / 20 - 1};
     opened_book book(path);
     EXPECT_EQ(count_records(book.stream), size / 20);
     for (const std::int64_t index : indexes) {

@@ -69,7 +69,11 @@ TEST_F(booklearn_run, AcceptsAnswersAsTheDialogueRulesSay) {
         {std::string(127, 'x') + "9\n10\n20\n", 9, 10, 20},
         {"5\r\n10\r\n20\r\n", 5, 10, 20},
         {"  \t2abc\n+11\n0x1F\n19", 2, 11, 19},
-        {std::string("\0" "1\n", 3) + "8\n8\n9\n21\n", 8, 9, 21},
+        {std::string("\0"
+                     "1\n",
+                     3) +
+             "8\n8\n9\n21\n",
+         8, 9, 21},
     };
     for (const auto& c : cases) {
         const std::string before = random_book(probes, 5);
@@ -88,8 +92,12 @@ TEST_F(booklearn_run, InputEndingEarlyLeavesTheBookUnopened) {
         std::string input;
         std::size_t prompts;
     } cases[] = {
-        {"", 1}, {"5\n", 2}, {"5\n10\n", 3}, {"5\n10\n10\n", 3},
-        {"99999999999\n2147483647\n", 2}, {std::string(5 << 20, '7') + "\n", 2},
+        {"", 1},
+        {"5\n", 2},
+        {"5\n10\n", 3},
+        {"5\n10\n10\n", 3},
+        {"99999999999\n2147483647\n", 2},
+        {std::string(5 << 20, '7') + "\n", 2},
     };
     for (const auto& c : cases) {
         const run_result result = run(c.input);

@@ -30,7 +30,10 @@ TEST(ConvertAnswer, FollowsTheConversionRules) {
         {"5\r\n", 5},
         {"+-5", 0},
         {"- 5", 0},
-        {std::string("\0" "5", 2), 0},
+        {std::string("\0"
+                     "5",
+                     2),
+         0},
         {"99999999999", int_max},
         {"2147483647", int_max},
         {"2147483648", int_max},

@@ -43,10 +43,10 @@ std::string random_book(std::size_t count, unsigned seed);
 std::string updated_book(std::string book, std::int32_t t1, std::int32_t t2, std::int32_t t3);
 
 struct run_options {
-    std::string input;                  // standard input, from a file
-    std::optional<fs::path> input_path; // or this file as standard input
+    std::string input;                   // standard input, from a file
+    std::optional<fs::path> input_path;  // or this file as standard input
     bool close_stdin = false;
-    bool as_nobody = false;             // run as uid/gid 65534
+    bool as_nobody = false;                        // run as uid/gid 65534
     std::optional<std::uint64_t> file_size_limit;  // RLIMIT_FSIZE, SIGXFSZ ignored
     std::vector<std::string> environment;          // extra NAME=value entries
     std::vector<std::string> arguments;
