@@ -177,7 +177,7 @@ struct figures {
     long peak_kib;
 };
 
-figures measure(const fs::path& dir, const std::string& self, std::int64_t records, int rounds) {
+figures measure(const fs::path& dir, std::int64_t records, int rounds) {
     const fs::path master = dir / "master.bin";
     const fs::path pass_book = dir / "pass" / book_name;
     const fs::path floor_book = dir / "floor" / book_name;
@@ -199,7 +199,6 @@ figures measure(const fs::path& dir, const std::string& self, std::int64_t recor
     if (binary.status != 0) {
         fail("booklearn failed on the book");
     }
-    (void)self;
     const double n = static_cast<double>(records);
     return {pass * 1e9 / n, floor * 1e9 / n, binary.peak_kib};
 }
@@ -275,7 +274,7 @@ int main(int argc, char** argv) {
                 "floor ns/rec", "pass/floor", "peak RSS KiB");
     double last_ratio = 0;
     for (const std::int64_t n : sizes) {
-        const figures f = measure(dir, self, n, rounds);
+        const figures f = measure(dir, n, rounds);
         last_ratio = f.pass_ns / f.floor_ns;
         std::printf("%10lld %7d %14.1f %14.1f %10.2f %14ld\n", static_cast<long long>(n), rounds,
                     f.pass_ns, f.floor_ns, last_ratio, f.peak_kib);
