@@ -17,10 +17,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "sample_book.h"
 #include "update.h"
 
 namespace fs = std::filesystem;
@@ -35,25 +35,7 @@ constexpr thresholds bench_thresholds{5, 10, 20};
 }
 
 void make_book(const fs::path& path, std::int64_t records) {
-    std::mt19937_64 random(42);
-    std::uniform_int_distribution<std::int32_t> spread(-3, 30);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::vector<char> block;
-    for (std::int64_t i = 0; i < records; ++i) {
-        record_bytes bytes;
-        for (auto& byte : bytes) {
-            byte = static_cast<char>(random() & 0xFF);
-        }
-        book_record record = decode_record(bytes);
-        record.frequency = spread(random);
-        const record_bytes encoded = encode_record(record);
-        block.insert(block.end(), encoded.begin(), encoded.end());
-        if (block.size() >= (1 << 20) || i + 1 == records) {
-            out.write(block.data(), static_cast<std::streamsize>(block.size()));
-            block.clear();
-        }
-    }
-    if (!out.flush()) {
+    if (!write_sample_book(path.c_str(), records, 42)) {
         fail("cannot write " + path.string());
     }
 }

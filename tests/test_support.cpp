@@ -136,6 +136,7 @@ pid_t start_program(const fs::path& dir, const run_options& options) {
     argv.push_back(nullptr);
     std::vector<std::string> environment = options.environment;
     const std::string output = (dir / ".output").string();
+    const std::string errors = (dir / ".errors").string();
 
     const pid_t pid = fork();
     if (pid != 0) {
@@ -147,7 +148,9 @@ pid_t start_program(const fs::path& dir, const run_options& options) {
     }
     const int in = options.close_stdin ? -1 : open(input.c_str(), O_RDONLY);
     const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if ((in < 0 && !options.close_stdin) || out < 0 || dup2(out, 1) < 0) {
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if ((in < 0 && !options.close_stdin) || out < 0 || err < 0 || dup2(out, 1) < 0 ||
+        dup2(err, 2) < 0) {
         _exit(126);
     }
     if (options.close_stdin) {
@@ -189,5 +192,5 @@ int wait_program(pid_t pid, int seconds) {
 
 run_result run_program(const fs::path& dir, const run_options& options, int seconds) {
     const int status = wait_program(start_program(dir, options), seconds);
-    return {status, read_file(dir / ".output")};
+    return {status, read_file(dir / ".output"), read_file(dir / ".errors")};
 }

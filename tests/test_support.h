@@ -56,10 +56,11 @@ struct run_options {
 struct run_result {
     int status;  // the exit status, 128 + signal, or -1 when it ran out of time
     std::string output;
+    std::string errors;
 };
 
 // Starts the program in `dir` and returns its pid; its output goes to a file
-// in `dir` named ".output".
+// in `dir` named ".output", its errors to ".errors".
 pid_t start_program(const fs::path& dir, const run_options& options);
 // Waits for `pid`, killing it after `seconds`.
 int wait_program(pid_t pid, int seconds);
