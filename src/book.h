@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
-#include <iosfwd>
 #include <optional>
 
 // Looked up in the current directory; the name is fixed.

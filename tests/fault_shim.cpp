@@ -34,8 +34,6 @@ using fclose_function = int (*)(FILE*);
 int book_fd = -1;
 FILE* book_stream = nullptr;
 
-enum class outcome { pass, fail, shorten };
-
 struct plan {
     bool loaded = false;
     char op[16] = "";
@@ -58,22 +56,23 @@ plan& the_plan() {
     return p;
 }
 
-outcome decide(const char* op) {
+// Whether the call of `op` may go ahead, and how many of `size` bytes it may
+// move; false with errno set when it must fail.
+bool allow(const char* op, size_t& size) {
     plan& p = the_plan();
     if (std::strcmp(p.op, op) != 0) {
-        return outcome::pass;
+        return true;
     }
-    if (p.broken) {
-        return outcome::fail;
+    if (!p.broken && ++p.calls != p.at) {
+        return true;
     }
-    if (++p.calls != p.at) {
-        return outcome::pass;
-    }
-    if (p.shorten) {
+    if (p.shorten && !p.broken) {
         p.broken = true;
-        return outcome::shorten;
+        size = size < 7 ? size : 7;
+        return true;
     }
-    return outcome::fail;
+    errno = EIO;
+    return false;
 }
 
 void log_write(const void* data, size_t size) {
@@ -122,17 +121,14 @@ int fclose(FILE* stream) {
     book_stream = nullptr;
     book_fd = -1;
     const int result = real(stream);
-    if (decide("close") != outcome::pass) {
-        errno = EIO;
-        return EOF;
-    }
-    return result;
+    size_t unused = 0;
+    return allow("close", unused) ? result : EOF;
 }
 
 off_t lseek64(int fd, off_t offset, int whence) {
     static const auto real = next_definition<lseek_function>("lseek64");
-    if (fd == book_fd && decide("seek") != outcome::pass) {
-        errno = EIO;
+    size_t unused = 0;
+    if (fd == book_fd && !allow("seek", unused)) {
         return -1;
     }
     return real(fd, offset, whence);
@@ -140,16 +136,8 @@ off_t lseek64(int fd, off_t offset, int whence) {
 
 ssize_t read(int fd, void* data, size_t size) {
     static const auto real = next_definition<read_function>("read");
-    if (fd == book_fd) {
-        switch (decide("read")) {
-            case outcome::pass:
-                break;
-            case outcome::fail:
-                errno = EIO;
-                return -1;
-            case outcome::shorten:
-                return real(fd, data, size < 7 ? size : 7);
-        }
+    if (fd == book_fd && !allow("read", size)) {
+        return -1;
     }
     return real(fd, data, size);
 }
@@ -157,15 +145,8 @@ ssize_t read(int fd, void* data, size_t size) {
 ssize_t write(int fd, const void* data, size_t size) {
     static const auto real = next_definition<write_function>("write");
     if (fd == book_fd) {
-        switch (decide("write")) {
-            case outcome::pass:
-                break;
-            case outcome::fail:
-                errno = EIO;
-                return -1;
-            case outcome::shorten:
-                size = size < 7 ? size : 7;
-                break;
+        if (!allow("write", size)) {
+            return -1;
         }
         log_write(data, size);
     }
