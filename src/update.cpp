@@ -56,8 +56,8 @@ exit_status pass_over_records(book_filebuf& book, thresholds limits) {
 
 exit_status update_book(book_filebuf& book, thresholds limits) {
     const exit_status status = pass_over_records(book, limits);
-    // Everything was flushed, so a failing close is an error the system only
-    // reports now, and the book cannot be taken as updated.
+    // Every record was flushed already; a close that fails reports a write
+    // error the system kept until now, so the book cannot count as updated.
     if (book.close() == nullptr) {
         return exit_book_failed;
     }
