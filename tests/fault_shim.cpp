@@ -47,9 +47,9 @@ plan& the_plan() {
     static plan p;
     if (!p.loaded) {
         p.loaded = true;
-        const char* spec = std::getenv("BOOKLEARN_FAULT");
+        const char* wanted = std::getenv("BOOKLEARN_FAULT");
         char kind[16] = "";
-        if (spec != nullptr && std::sscanf(spec, "%15s %ld %15s", p.op, &p.at, kind) == 3) {
+        if (wanted != nullptr && std::sscanf(wanted, "%15s %ld %15s", p.op, &p.at, kind) == 3) {
             p.shorten = std::strcmp(kind, "short") == 0;
         }
     }
