@@ -69,11 +69,7 @@ TEST_F(booklearn_run, AcceptsAnswersAsTheDialogueRulesSay) {
         {std::string(127, 'x') + "9\n10\n20\n", 9, 10, 20},
         {"5\r\n10\r\n20\r\n", 5, 10, 20},
         {"  \t2abc\n+11\n0x1F\n19", 2, 11, 19},
-        {std::string("\0"
-                     "1\n",
-                     3) +
-             "8\n8\n9\n21\n",
-         8, 9, 21},
+        {std::string(1, '\0') + "1\n8\n8\n9\n21\n", 8, 9, 21},
     };
     for (const auto& c : cases) {
         const std::string before = random_book(probes, 5);

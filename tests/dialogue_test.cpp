@@ -5,6 +5,8 @@
 #include <limits>
 #include <sstream>
 
+#include "test_support.h"
+
 namespace {
 
 constexpr std::int32_t int_max = std::numeric_limits<std::int32_t>::max();
@@ -30,10 +32,7 @@ TEST(ConvertAnswer, FollowsTheConversionRules) {
         {"5\r\n", 5},
         {"+-5", 0},
         {"- 5", 0},
-        {std::string("\0"
-                     "5",
-                     2),
-         0},
+        {std::string(1, '\0') + "5", 0},
         {"99999999999", int_max},
         {"2147483647", int_max},
         {"2147483648", int_max},
@@ -127,10 +126,7 @@ TEST(AskThresholds, ChainsTheFloors) {
             EXPECT_EQ(limits->t1, c.t1);
             EXPECT_EQ(limits->t2, c.t2);
             EXPECT_EQ(limits->t3, c.t3);
-            EXPECT_EQ(out.str(),
-                      "enter min frequency to have learning value  1\n"
-                      "enter min frequency to have learning value  2\n"
-                      "enter min frequency to have learning value  3\n");
+            EXPECT_EQ(out.str(), three_prompts);
         }
     }
 }
